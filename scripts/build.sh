@@ -1,0 +1,7 @@
+#!/usr/bin/env bash
+# Configures and builds one flavour of the tree. Usage: scripts/build.sh DIR [cmake options…]
+set -euo pipefail
+dir=${1:-build}
+shift || true
+cmake -S "$(dirname "$0")/.." -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@" >/dev/null
+cmake --build "$dir" -j2

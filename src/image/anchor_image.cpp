@@ -1,0 +1,4 @@
+// Placeholder until this library has its first unit.
+namespace kestrix {
+void imageAnchor() {}
+}  // namespace kestrix
