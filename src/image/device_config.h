@@ -12,6 +12,7 @@ namespace kestrix::image {
 inline constexpr std::size_t InquiryIdentitySize = 28;
 inline constexpr std::size_t DeviceSettingSize = 26;
 using InquiryIdentity = std::array<std::uint8_t, InquiryIdentitySize>;
+using DeviceSettingBlock = std::array<std::uint8_t, DeviceSettingSize>;
 
 [[nodiscard]] inline InquiryIdentity BlankInquiryIdentity() {
     InquiryIdentity identity;
