@@ -13,6 +13,11 @@ namespace kestrix::device {
 
 using SerialKey = std::array<std::uint8_t, 12>;
 
+// Fills the information answer with zeros, then sets bytes 0x09A and 0x09B (the OEM and CEM
+// codes of the firmware revision) to 0xFF, so that a device that leaves them untouched reads
+// as FF FF.
+void PresetInfoBlock(DeviceInfoBlock& block);
+
 // Empties the information answer (bytes 0x09A and 0x09B preset to 0xFF), every record, the
 // counts and the report text.
 void ResetDeviceTable(DeviceContext& context);
