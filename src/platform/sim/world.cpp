@@ -1,0 +1,101 @@
+#include "platform/sim/world.h"
+
+#include <algorithm>
+#include <array>
+
+#include "platform/sim/world_defaults.h"
+
+namespace kestrix::sim {
+
+namespace {
+
+constexpr std::array<std::string_view, CommandCount> CommandNames = {
+    "Inquiry",     "ReadDeviceInfo", "ReadBlocksAlt", "ReadBlocks",
+    "WriteBlocks", "GetDeviceCount", "GetSlotCount",  "ReadFirmwareRevision",
+    "JumpToIsp",   "GetIspStatus",   "WriteIspBlock",
+};
+
+struct OsVersion {
+    std::string_view name;
+    std::uint32_t version;
+};
+
+// Low byte major, next byte minor; the 9x family sets the top bit, the NT family carries
+// its build number in the high word.
+constexpr std::array<OsVersion, 8> OsVersions = {{
+    {"win95", 0x80000004u},
+    {"win98", 0x80000A04u},
+    {"winme", 0x80005A04u},
+    {"nt4", 0x05650004u},
+    {"win2k", 0x08930005u},
+    {"winxp", 0x0A280105u},
+    {"win2003", 0x0ECE0205u},
+    {"vista", 0x17700006u},
+}};
+
+}  // namespace
+
+std::string_view CommandName(Command command) {
+    return CommandNames[static_cast<std::size_t>(command)];
+}
+
+std::optional<Command> CommandFromName(std::string_view name) {
+    const auto it = std::find(CommandNames.begin(), CommandNames.end(), name);
+    if (it == CommandNames.end()) return std::nullopt;
+    return static_cast<Command>(it - CommandNames.begin());
+}
+
+std::optional<std::uint32_t> VersionOfOs(std::string_view os) {
+    for (const OsVersion& entry : OsVersions) {
+        if (entry.name == os) return entry.version;
+    }
+    return std::nullopt;
+}
+
+World DemoWorld() {
+    World world;
+    world.version = *VersionOfOs("winxp");
+    world.drives = {'C', 'D'};
+    Reader reader;
+    reader.slots = {'E'};
+    world.devices.push_back(reader);
+    FillWorldDefaults(world);
+    return world;
+}
+
+void FillWorldDefaults(World& world) {
+    std::set<char> used(world.drives.begin(), world.drives.end());
+    for (const Reader& reader : world.devices)
+        used.insert(reader.slots.begin(), reader.slots.end());
+    char next = 'E';
+    for (Reader& reader : world.devices) {
+        if (!reader.slots.empty()) continue;
+        while (next <= 'Z' && used.count(next) != 0) ++next;
+        if (next > 'Z') break;
+        reader.slots.push_back(next);
+        used.insert(next);
+    }
+
+    // Readers without an ASPI address follow one another on adapter 0, one target per slot,
+    // after the targets that worlds give explicitly.
+    std::set<std::pair<std::uint8_t, std::uint8_t>> taken;
+    for (const Reader& reader : world.devices) {
+        if (!reader.aspi) continue;
+        for (const std::uint8_t target : reader.aspi->targets)
+            taken.insert({reader.aspi->adapter, target});
+    }
+    std::uint8_t target = 0;
+    for (Reader& reader : world.devices) {
+        if (reader.aspi) continue;
+        AspiAddress address;
+        for (std::size_t slot = 0; slot < reader.slots.size(); ++slot) {
+            while (target < MaxAspiTarget + 1 && taken.count({0, target}) != 0) ++target;
+            if (target > MaxAspiTarget) break;
+            address.targets.push_back(target);
+            taken.insert({0, target});
+        }
+        reader.aspi = address;
+    }
+}
+
+}  // namespace kestrix::sim
