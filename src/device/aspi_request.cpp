@@ -68,19 +68,19 @@ void Finish(Request& request, DeviceState& state, std::uint8_t status) {
     request.dataSize = 0;
 }
 
-void BuildBlock(Request& request, const RequestSpec& spec) {
+void BuildBlock(Request& request, const RequestSetup& setup) {
     std::span<std::uint8_t> block(request.block);
     block[layout::CommandOffset] = layout::ExecuteScsiCommand;
-    block[layout::AdapterOffset] = spec.adapter;
-    block[layout::FlagsOffset] = spec.flags;
-    block[layout::TargetOffset] = spec.target;
+    block[layout::AdapterOffset] = setup.adapter;
+    block[layout::FlagsOffset] = setup.flags;
+    block[layout::TargetOffset] = setup.target;
     block[layout::LunOffset] = 0;
-    core::PutLe32(block, layout::BufferLengthOffset, spec.bufferLength);
+    core::PutLe32(block, layout::BufferLengthOffset, setup.bufferLength);
     core::PutLe32(block, layout::BufferAddressOffset, request.pin->Token());
     block[layout::SenseLengthOffset] = layout::SenseLength;
-    const std::size_t cdbLength = std::min(spec.cdb.size(), layout::CdbCapacity);
+    const std::size_t cdbLength = std::min(setup.cdb.size(), layout::CdbCapacity);
     block[layout::CdbLengthOffset] = static_cast<std::uint8_t>(cdbLength);
-    std::copy_n(spec.cdb.begin(), cdbLength, block.begin() + layout::CdbOffset);
+    std::copy_n(setup.cdb.begin(), cdbLength, block.begin() + layout::CdbOffset);
 }
 
 }  // namespace
@@ -96,17 +96,17 @@ bool InquiryMatches(std::span<const std::uint8_t> inquiryData,
     return true;
 }
 
-bool SendRequest(DeviceContext& context, const RequestSpec& spec) {
+bool SendRequest(DeviceContext& context, const RequestSetup& setup) {
     auto request = std::make_shared<Request>();
-    request->dataSize = spec.dataSize;
-    request->data.reset(new (std::nothrow) std::uint8_t[spec.dataSize]());
+    request->dataSize = setup.dataSize;
+    request->data.reset(new (std::nothrow) std::uint8_t[setup.dataSize]());
     if (!request->data) return false;
-    const std::size_t outputLength = std::min(spec.output.size(), spec.dataSize);
-    std::copy_n(spec.output.begin(), outputLength, request->data.get());
-    request->pin.emplace(context.host.memory, std::span(request->data.get(), spec.dataSize));
-    request->completion = spec.completion;
-    request->identities = spec.identities;
-    BuildBlock(*request, spec);
+    const std::size_t outputLength = std::min(setup.output.size(), setup.dataSize);
+    std::copy_n(setup.output.begin(), outputLength, request->data.get());
+    request->pin.emplace(context.host.memory, std::span(request->data.get(), setup.dataSize));
+    request->completion = setup.completion;
+    request->identities = setup.identities;
+    BuildBlock(*request, setup);
 
     DeviceState& state = context.state;
     auto complete = [&state](Request& finishing, std::uint8_t status) {

@@ -28,7 +28,7 @@ enum class Completion {
     StatusOnly,  // only the error flag
 };
 
-struct RequestSpec {
+struct RequestSetup {
     std::uint8_t adapter = 0;
     std::uint8_t target = 0;
     std::uint8_t flags = 0;
@@ -49,7 +49,7 @@ struct RequestSpec {
 // without sending, when the data buffer cannot be allocated. A request that ASPI refuses at
 // once (no pending status and no completion) is completed here with the status ASPI gave,
 // so the done flag is always set in the end.
-[[nodiscard]] bool SendRequest(DeviceContext& context, const RequestSpec& spec);
+[[nodiscard]] bool SendRequest(DeviceContext& context, const RequestSetup& setup);
 
 // Waits until the done flag is set, sleeping `intervalMs` between looks. No time limit: ASPI
 // completes every request it accepted.

@@ -20,11 +20,11 @@ void ClearFlags(AspiState& aspi) {
 }
 
 // Sends one request whose outcome is the error flag, and waits for it.
-[[nodiscard]] bool SendAndCheck(DeviceContext& context, const RequestSpec& spec,
+[[nodiscard]] bool SendAndCheck(DeviceContext& context, const RequestSetup& setup,
                                 std::uint32_t intervalMs) {
     AspiState& aspi = context.state.aspi;
     ClearFlags(aspi);
-    if (!SendRequest(context, spec)) return false;
+    if (!SendRequest(context, setup)) return false;
     WaitForCompletion(context, intervalMs);
     return aspi.error.load(std::memory_order_acquire) == 0;
 }
@@ -85,54 +85,54 @@ bool Inquiry(DeviceContext& context, std::uint8_t adapter, std::uint8_t target,
     // A match belongs to this inquiry only; an earlier one must not carry over.
     aspi.match.store(0, std::memory_order_relaxed);
     const AspiInquiryCdb cdb = AspiInquiryCdbBytes();
-    const RequestSpec spec{.adapter = adapter,
-                           .target = target,
-                           .flags = DataInPosting,
-                           .cdb = cdb,
-                           .bufferLength = AspiInquiryLength,
-                           .dataSize = AspiInquiryLength,
-                           .completion = Completion::MatchCheck,
-                           .identities = identities};
-    if (!SendRequest(context, spec)) return false;
+    const RequestSetup setup{.adapter = adapter,
+                             .target = target,
+                             .flags = DataInPosting,
+                             .cdb = cdb,
+                             .bufferLength = AspiInquiryLength,
+                             .dataSize = AspiInquiryLength,
+                             .completion = Completion::MatchCheck,
+                             .identities = identities};
+    if (!SendRequest(context, setup)) return false;
     WaitForCompletion(context, IdentifyPollMs);
     return aspi.match.load(std::memory_order_acquire) != 0;
 }
 
 bool ReadDeviceInfo(DeviceContext& context, std::uint8_t adapter, std::uint8_t target) {
     const Cdb cdb = ReadDeviceInfoCdb();
-    const RequestSpec spec{.adapter = adapter,
-                           .target = target,
-                           .flags = DataInPosting,
-                           .cdb = cdb,
-                           .bufferLength = DeviceInfoBlockSize,
-                           .dataSize = DeviceInfoBlockSize,
-                           .completion = Completion::CopyInfo};
-    return SendAndCheck(context, spec, IdentifyPollMs);
+    const RequestSetup setup{.adapter = adapter,
+                             .target = target,
+                             .flags = DataInPosting,
+                             .cdb = cdb,
+                             .bufferLength = DeviceInfoBlockSize,
+                             .dataSize = DeviceInfoBlockSize,
+                             .completion = Completion::CopyInfo};
+    return SendAndCheck(context, setup, IdentifyPollMs);
 }
 
 bool JumpToIsp(DeviceContext& context, std::uint8_t adapter, std::uint8_t target) {
     const Cdb cdb = JumpToIspCdb(JumpToIspForm::Extended);
-    const RequestSpec spec{.adapter = adapter,
-                           .target = target,
-                           .flags = DataInPosting,
-                           .cdb = cdb,
-                           .bufferLength = 0,
-                           .dataSize = JumpBufferLength,
-                           .completion = Completion::StatusOnly};
-    return SendAndCheck(context, spec, IspPollMs);
+    const RequestSetup setup{.adapter = adapter,
+                             .target = target,
+                             .flags = DataInPosting,
+                             .cdb = cdb,
+                             .bufferLength = 0,
+                             .dataSize = JumpBufferLength,
+                             .completion = Completion::StatusOnly};
+    return SendAndCheck(context, setup, IspPollMs);
 }
 
 bool GetIspStatus(DeviceContext& context, std::uint8_t adapter, std::uint8_t target,
                   std::uint8_t& status) {
     const Cdb cdb = GetIspStatusCdb();
-    const RequestSpec spec{.adapter = adapter,
-                           .target = target,
-                           .flags = DataInPosting,
-                           .cdb = cdb,
-                           .bufferLength = ExtendedIspStatusLength,
-                           .dataSize = ExtendedIspStatusLength,
-                           .completion = Completion::KeepStatus};
-    const bool ok = SendAndCheck(context, spec, IspPollMs);
+    const RequestSetup setup{.adapter = adapter,
+                             .target = target,
+                             .flags = DataInPosting,
+                             .cdb = cdb,
+                             .bufferLength = ExtendedIspStatusLength,
+                             .dataSize = ExtendedIspStatusLength,
+                             .completion = Completion::KeepStatus};
+    const bool ok = SendAndCheck(context, setup, IspPollMs);
     status = context.state.aspi.ispStatus;
     return ok;
 }
@@ -142,15 +142,15 @@ bool WriteIspBlock(DeviceContext& context, std::uint8_t adapter, std::uint8_t ta
                    std::uint32_t paddedLength, IspWriteMode mode) {
     if (paddedLength > MaxIspBlockLength || paddedLength > image.size()) return false;
     const Cdb cdb = WriteIspBlockCdb(mode, context.config.romSelectCode, length, paddedLength);
-    const RequestSpec spec{.adapter = adapter,
-                           .target = target,
-                           .flags = DataOutPosting,
-                           .cdb = cdb,
-                           .bufferLength = paddedLength,
-                           .dataSize = paddedLength,
-                           .output = image.first(paddedLength),
-                           .completion = Completion::StatusOnly};
-    return SendAndCheck(context, spec, IspPollMs);
+    const RequestSetup setup{.adapter = adapter,
+                             .target = target,
+                             .flags = DataOutPosting,
+                             .cdb = cdb,
+                             .bufferLength = paddedLength,
+                             .dataSize = paddedLength,
+                             .output = image.first(paddedLength),
+                             .completion = Completion::StatusOnly};
+    return SendAndCheck(context, setup, IspPollMs);
 }
 
 }  // namespace kestrix::device::aspi
