@@ -14,7 +14,7 @@ namespace kestrix::app {
 // creates a fresh one per case. Large (the pass-through buffer lives here), so create it
 // on the heap.
 class System {
-public:
+  public:
     System(platform::Host& host, std::filesystem::path workDir)
         : host(host), workDir(std::move(workDir)) {}
     System(const System&) = delete;

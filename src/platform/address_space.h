@@ -14,14 +14,14 @@ namespace kestrix::platform {
 // offset inside the pinned buffer resolves too. Thread-safe: ASPI completion resolves
 // tokens on its own thread.
 class AddressSpace {
-public:
+  public:
     [[nodiscard]] std::uint32_t Pin(std::span<std::uint8_t> buffer);
     void Unpin(std::uint32_t token);
 
     // The `length` bytes at `address`; empty when they do not lie inside one pinned buffer.
     [[nodiscard]] std::span<std::uint8_t> Resolve(std::uint32_t address, std::size_t length) const;
 
-private:
+  private:
     mutable std::mutex mutex_;
     std::map<std::uint32_t, std::span<std::uint8_t>> pinned_;
     std::uint32_t next_ = FirstToken;
@@ -31,7 +31,7 @@ private:
 
 // Pins a buffer for the lifetime of this object.
 class PinnedBuffer {
-public:
+  public:
     PinnedBuffer(AddressSpace& space, std::span<std::uint8_t> buffer)
         : space_(space), token_(space.Pin(buffer)) {}
     ~PinnedBuffer() { space_.Unpin(token_); }
@@ -40,7 +40,7 @@ public:
 
     [[nodiscard]] std::uint32_t Token() const { return token_; }
 
-private:
+  private:
     AddressSpace& space_;
     std::uint32_t token_;
 };

@@ -22,10 +22,11 @@ inline constexpr std::size_t SenseLengthOffset = 20;    // u8
 inline constexpr std::size_t CdbLengthOffset = 21;      // u8
 inline constexpr std::size_t AdapterStatusOffset = 22;  // u8, written by ASPI
 inline constexpr std::size_t TargetStatusOffset = 23;   // u8, written by ASPI
-inline constexpr std::size_t PostRoutineOffset = 24;    // u32; 0 here: the routine travels beside the block
-inline constexpr std::size_t CdbOffset = 48;            // 16 bytes
+inline constexpr std::size_t PostRoutineOffset =
+    24;                                       // u32; 0 here: the routine travels beside the block
+inline constexpr std::size_t CdbOffset = 48;  // 16 bytes
 inline constexpr std::size_t CdbCapacity = 16;
-inline constexpr std::size_t SenseAreaOffset = 64;      // sense length + 2 bytes
+inline constexpr std::size_t SenseAreaOffset = 64;  // sense length + 2 bytes
 
 inline constexpr std::uint8_t ExecuteScsiCommand = 2;
 

@@ -10,7 +10,7 @@ struct LocalDate {
 
 // The host's local date.
 class Clock {
-public:
+  public:
     virtual ~Clock() = default;
     [[nodiscard]] virtual LocalDate GetLocalDate() = 0;
 };

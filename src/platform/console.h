@@ -6,7 +6,7 @@ namespace kestrix::platform {
 
 // The process's standard output.
 class Console {
-public:
+  public:
     virtual ~Console() = default;
     virtual void WriteStdout(std::string_view text) = 0;
 };

@@ -11,7 +11,7 @@ namespace kestrix::platform {
 // The kernel calls the device layer makes: opening drive and driver devices, sending
 // them requests, enumerating drive letters, the system version and sleeping.
 class Kernel {
-public:
+  public:
     virtual ~Kernel() = default;
 
     [[nodiscard]] virtual std::uint32_t GetVersion() = 0;

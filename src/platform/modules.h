@@ -15,7 +15,7 @@ using AspiPostRoutine = std::function<void(std::span<std::uint8_t> requestBlock)
 
 // Run-time module loading and the two ASPI entry points reached through it.
 class Modules {
-public:
+  public:
     virtual ~Modules() = default;
 
     [[nodiscard]] virtual ModuleHandle LoadLibraryA(std::string_view name) = 0;

@@ -10,7 +10,7 @@ namespace kestrix::platform {
 
 // Registry reads. Results are Win32 error codes (ErrorSuccess = 0).
 class Registry {
-public:
+  public:
     virtual ~Registry() = default;
 
     [[nodiscard]] virtual std::int32_t RegOpenKeyExA(RegKey root, std::string_view subKey,

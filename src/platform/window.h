@@ -15,7 +15,7 @@ enum class DialogResult { Ok, Cancel };
 // The window operations the logic performs. Dialog 102 is the main dialog; dialog 131
 // addresses the status dialog created last (only one run is in progress at a time).
 class Window {
-public:
+  public:
     virtual ~Window() = default;
 
     virtual void SetItemText(int dialogId, int controlId, const std::string& text) = 0;

@@ -32,7 +32,9 @@ void WindowModel::SetItemText(int dialogId, int controlId, const std::string& te
     } else {
         mainTexts_[controlId] = text;
     }
-    Emit({.kind = WindowEvent::Kind::SetText, .dialog = dialogId, .control = controlId,
+    Emit({.kind = WindowEvent::Kind::SetText,
+          .dialog = dialogId,
+          .control = controlId,
           .text = text});
 }
 

@@ -17,15 +17,16 @@ struct WindowEvent {
     Kind kind = Kind::SetText;
     int dialog = 0;
     int control = 0;
-    std::string op;  // combo: reset/add/select; window: create/show/hide; progress: range/step/stepit
+    std::string
+        op;  // combo: reset/add/select; window: create/show/hide; progress: range/step/stepit
     std::string text;
     std::string caption;
     MessageIcon icon = MessageIcon::None;
-    int index = 0;      // combo select
-    int low = 0;        // progress range
-    int high = 0;       // progress range
-    int step = 0;       // progress step
-    int position = 0;   // progress position after stepit
+    int index = 0;     // combo select
+    int low = 0;       // progress range
+    int high = 0;      // progress range
+    int step = 0;      // progress step
+    int position = 0;  // progress position after stepit
     DialogResult result = DialogResult::Ok;
 };
 
@@ -34,7 +35,7 @@ struct WindowEvent {
 // and reports each operation to an observer. The front ends and the tests drive the logic
 // through it.
 class WindowModel : public Window {
-public:
+  public:
     using Observer = std::function<void(const WindowEvent&)>;
 
     void SetObserver(Observer observer) { observer_ = std::move(observer); }
@@ -45,8 +46,7 @@ public:
     void ComboAddString(int controlId, const std::string& text) override;
     void ComboSetCurSel(int controlId, int index) override;
     std::string ComboGetSelectedText(int controlId, std::size_t limit) override;
-    void MessageBox(const std::string& text, const std::string& caption,
-                    MessageIcon icon) override;
+    void MessageBox(const std::string& text, const std::string& caption, MessageIcon icon) override;
     void CreateStatusDialog() override;
     void ShowWindow(int dialogId, bool show) override;
     void SetProgressRange(int low, int high) override;
@@ -76,7 +76,7 @@ public:
     [[nodiscard]] const std::vector<WindowEvent>& Events() const { return events_; }
     void ClearEvents() { events_.clear(); }
 
-private:
+  private:
     void Emit(WindowEvent event);
     StatusDialog* CurrentStatusDialog();
 
