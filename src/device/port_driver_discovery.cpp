@@ -22,8 +22,9 @@ constexpr std::uint8_t Usb20OemCode = 0x07;
 
 using KeyFor = std::string (*)(const DeviceRecord&, unsigned);
 
-// Steps 1 and 2 of both routines: the number of devices to examine. A driver may report
-// more devices than the table holds; only those with a record are examined and counted.
+// Steps 1 and 2 of both routines: the device count as the driver reports it. A driver may
+// report more devices than the table holds; the count stays as reported, but only the
+// devices that have a record are examined (the returned number).
 std::uint32_t CountDevices(DeviceContext& context) {
     DeviceTable& table = context.state.table;
     table.deviceCount = 0;
@@ -33,8 +34,8 @@ std::uint32_t CountDevices(DeviceContext& context) {
         count = 1;
         table.currentSlotCount = 1;
     }
-    table.deviceCount = std::min<std::uint32_t>(count, DeviceTableCapacity);
-    return table.deviceCount;
+    table.deviceCount = count;
+    return std::min<std::uint32_t>(count, DeviceTableCapacity);
 }
 
 // Asks the slot count of device `selectedIndex` unless the driver was taken to serve one

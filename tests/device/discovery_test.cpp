@@ -253,11 +253,12 @@ TEST_F(PortDriverADiscovery, ADeviceWithMoreSlotsThanLettersIsSkippedButCounted)
     EXPECT_EQ(Table().records[1].slotCount, 2);
 }
 
-TEST_F(PortDriverADiscovery, MoreDevicesThanTheTableHoldsAreCountedUpToItsSize) {
+TEST_F(PortDriverADiscovery, DevicesBeyondTheTableAreCountedButNotExamined) {
     for (int i = 0; i < 12; ++i)
         machine.readers.push_back(MakeReader("MANY0000000" + std::to_string(i % 10)));
     EXPECT_EQ(device::DiscoverDevices(bench.context, false), 0);
-    EXPECT_EQ(Table().deviceCount, device::DeviceTableCapacity);
+    EXPECT_EQ(Table().deviceCount, 12u);
+    EXPECT_EQ(Table().records[9].inUse, 1u);
     EXPECT_EQ(std::count(machine.received.begin(), machine.received.end(), "GetSlotCount@10"), 0);
 }
 
