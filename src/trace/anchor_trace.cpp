@@ -1,4 +1,0 @@
-// Placeholder until this library has its first unit.
-namespace kestrix {
-void traceAnchor() {}
-}  // namespace kestrix
