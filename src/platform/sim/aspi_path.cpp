@@ -95,7 +95,7 @@ void ExecuteAspiRequest(Machine& machine, std::span<std::uint8_t> block) {
             break;
         }
         case ScsiOutcome::Kind::TransportFailure: {
-            const auto& faults = machine.Readers()[slot->reader].Spec().faults;
+            const auto& faults = machine.Readers()[slot->reader].Config().faults;
             Complete(block, aspi::StatusError, faults.scsiStatus.value_or(0));
             break;
         }

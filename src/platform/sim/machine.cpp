@@ -24,7 +24,7 @@ bool Machine::HasDriver(std::string_view upperCaseName) const {
 
 std::optional<SlotRef> Machine::SlotOfLetter(char letter) const {
     for (std::size_t r = 0; r < readers_.size(); ++r) {
-        const auto& slots = readers_[r].Spec().slots;
+        const auto& slots = readers_[r].Config().slots;
         for (std::size_t s = 0; s < slots.size(); ++s) {
             if (slots[s] == letter) return SlotRef{r, s};
         }
@@ -38,7 +38,7 @@ bool Machine::IsPlainDrive(char letter) const {
 
 std::optional<SlotRef> Machine::SlotAtAspi(std::uint8_t adapter, std::uint8_t target) const {
     for (std::size_t r = 0; r < readers_.size(); ++r) {
-        const auto& address = readers_[r].Spec().aspi;
+        const auto& address = readers_[r].Config().aspi;
         if (!address || address->adapter != adapter) continue;
         for (std::size_t s = 0; s < address->targets.size() && s < readers_[r].SlotCount(); ++s) {
             if (address->targets[s] == target) return SlotRef{r, s};
@@ -54,14 +54,14 @@ std::uint32_t Machine::LogicalDrives() const {
     };
     for (const char letter : world_.drives) add(letter);
     for (const ReaderModel& reader : readers_) {
-        for (const char letter : reader.Spec().slots) add(letter);
+        for (const char letter : reader.Config().slots) add(letter);
     }
     return mask;
 }
 
 std::uint32_t Machine::ReportedDeviceCount() const {
-    if (!readers_.empty() && readers_.front().Spec().faults.deviceCount)
-        return *readers_.front().Spec().faults.deviceCount;
+    if (!readers_.empty() && readers_.front().Config().faults.deviceCount)
+        return *readers_.front().Config().faults.deviceCount;
     return static_cast<std::uint32_t>(std::min<std::size_t>(readers_.size(), 0xFF));
 }
 

@@ -100,7 +100,7 @@ bool ServePassThrough(Machine& machine, char letter, std::span<const std::uint8_
         }
         if (outcome.kind == ScsiOutcome::Kind::TransportFailure) {
             // A rehearsed failure: the call fails, or succeeds with the configured status.
-            const auto& faults = machine.Readers()[slot->reader].Spec().faults;
+            const auto& faults = machine.Readers()[slot->reader].Config().faults;
             if (!faults.scsiStatus) return false;
             outcome = ScsiOutcome{};
             outcome.kind = ScsiOutcome::Kind::CheckCondition;

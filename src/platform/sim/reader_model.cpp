@@ -4,15 +4,15 @@
 
 namespace kestrix::sim {
 
-ReaderModel::ReaderModel(Reader spec) : spec_(std::move(spec)) {
-    state_.firmware = spec_.firmware;
-    state_.msFirmware = spec_.msFirmware;
+ReaderModel::ReaderModel(Reader config) : config_(std::move(config)) {
+    state_.firmware = config_.firmware;
+    state_.msFirmware = config_.msFirmware;
 }
 
 bool ReaderModel::CountCall(Command command) {
     std::uint32_t& calls = state_.calls[static_cast<std::size_t>(command)];
     ++calls;
-    return std::any_of(spec_.faults.fail.begin(), spec_.faults.fail.end(),
+    return std::any_of(config_.faults.fail.begin(), config_.faults.fail.end(),
                        [&](const FailRule& rule) {
                            return rule.command == command && (rule.call == 0 || rule.call == calls);
                        });
@@ -23,16 +23,16 @@ std::uint32_t ReaderModel::Calls(Command command) const {
 }
 
 std::uint32_t ReaderModel::ReportedSlotCount() const {
-    if (spec_.faults.slotCount) return *spec_.faults.slotCount;
-    return static_cast<std::uint32_t>(std::min<std::size_t>(spec_.slots.size(), 0xFF));
+    if (config_.faults.slotCount) return *config_.faults.slotCount;
+    return static_cast<std::uint32_t>(std::min<std::size_t>(config_.slots.size(), 0xFF));
 }
 
 InfoBlock ReaderModel::InfoAnswer() const {
-    return BuildInfoBlock(spec_, state_.msInIsp);
+    return BuildInfoBlock(config_, state_.msInIsp);
 }
 
 std::array<std::uint8_t, InquiryAnswerSize> ReaderModel::InquiryAnswer() const {
-    return BuildInquiry({spec_.inquiryVendor, spec_.inquiryProduct, spec_.inquiryRevision, true});
+    return BuildInquiry({config_.inquiryVendor, config_.inquiryProduct, config_.inquiryRevision, true});
 }
 
 bool ReaderModel::ReadBlocks(std::uint32_t address, std::uint32_t count,
@@ -63,8 +63,8 @@ void ReaderModel::JumpToIsp() {
 }
 
 std::uint8_t ReaderModel::IspStatus() const {
-    const auto forced = spec_.faults.ispStatus.find(Calls(Command::GetIspStatus));
-    if (forced != spec_.faults.ispStatus.end()) return forced->second;
+    const auto forced = config_.faults.ispStatus.find(Calls(Command::GetIspStatus));
+    if (forced != config_.faults.ispStatus.end()) return forced->second;
     return state_.status;
 }
 

@@ -30,10 +30,10 @@ enum class IspWriteMode : std::uint8_t { Program = 0, Verify = 1 };
 
 class ReaderModel {
   public:
-    explicit ReaderModel(Reader spec);
+    explicit ReaderModel(Reader config);
 
-    [[nodiscard]] const Reader& Spec() const { return spec_; }
-    [[nodiscard]] std::size_t SlotCount() const { return spec_.slots.size(); }
+    [[nodiscard]] const Reader& Config() const { return config_; }
+    [[nodiscard]] std::size_t SlotCount() const { return config_.slots.size(); }
 
     // Counts a call of `command` and tells whether a configured fault makes it fail.
     [[nodiscard]] bool CountCall(Command command);
@@ -45,7 +45,7 @@ class ReaderModel {
     [[nodiscard]] InfoBlock InfoAnswer() const;
     [[nodiscard]] std::array<std::uint8_t, InquiryAnswerSize> InquiryAnswer() const;
     [[nodiscard]] const std::array<std::uint8_t, 8>& RevisionRecord() const {
-        return spec_.firmwareRevision;
+        return config_.firmwareRevision;
     }
 
     // Block reads at InfoBlockAddress, one block: the first 512 bytes of the information block.
@@ -80,7 +80,7 @@ class ReaderModel {
     [[nodiscard]] const State& Current() const { return state_; }
 
   private:
-    Reader spec_;
+    Reader config_;
     State state_;
 };
 

@@ -54,8 +54,8 @@ void SimHost::PublishRegistry() {
     const bool portB = machine_.HasDriver("QX20DISK");
     const bool aspi = world.aspi && world.aspi->library != AspiLibrary::Missing;
     for (const ReaderModel& reader : machine_.Readers()) {
-        const InfoBlock block = BuildInfoBlock(reader.Spec(), false);
-        const auto& slots = reader.Spec().slots;
+        const InfoBlock block = BuildInfoBlock(reader.Config(), false);
+        const auto& slots = reader.Config().slots;
         for (unsigned k = 0; k < slots.size() && k <= MaxPublishedSlot; ++k) {
             const std::string letter(1, slots[k]);
             if (portA)
@@ -411,8 +411,8 @@ nlohmann::json SimHost::StateJson() const {
         };
         readers.push_back({
             {"index", i},
-            {"serial", reader.Spec().serial},
-            {"slots", std::string(reader.Spec().slots.begin(), reader.Spec().slots.end())},
+            {"serial", reader.Config().serial},
+            {"slots", std::string(reader.Config().slots.begin(), reader.Config().slots.end())},
             {"mode", state.inIsp ? "isp" : "normal"},
             {"msMode", state.msInIsp ? "isp" : "main"},
             {"ispStatus", FormatHexByte(state.status)},

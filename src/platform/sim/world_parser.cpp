@@ -78,7 +78,8 @@ class WorldParser {
         json root;
         try {
             root = json::parse(text.begin(), text.end());
-        } catch (const json::parse_error& error) {
+        } catch (const json::exception& error) {
+            // Syntax errors carry the line and column; numbers beyond range are refused too.
             std::string what = error.what();
             const std::size_t bracket = what.find("] ");
             if (what.starts_with("[json.exception") && bracket != std::string::npos)
@@ -87,7 +88,13 @@ class WorldParser {
         }
         World world;
         world.devices.clear();
-        if (!ParseRoot(root, world)) return {std::nullopt, error_};
+        try {
+            if (!ParseRoot(root, world)) return {std::nullopt, error_};
+        } catch (const std::exception& error) {
+            // Every value is checked before use; this only keeps a missed case from ending
+            // the program.
+            return {std::nullopt, source_ + ": cannot read the world: " + error.what()};
+        }
         FillWorldDefaults(world);
         return {std::move(world), {}};
     }
