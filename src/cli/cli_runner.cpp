@@ -2,6 +2,7 @@
 
 #include <fstream>
 #include <memory>
+#include <optional>
 
 #include "app/system.h"
 #include "app/upgrade_dialog.h"
@@ -11,6 +12,7 @@
 #include "platform/sim/sim_host.h"
 #include "platform/sim/world.h"
 #include "platform/window_model.h"
+#include "trace/tracing_host.h"
 
 namespace kestrix::cli {
 
@@ -81,8 +83,23 @@ int RunCli(const std::vector<std::string>& arguments, std::ostream& out, std::os
     PrinterConsole console(printer);
     platform::WindowModel window;
     window.SetObserver([&](const platform::WindowEvent& event) { printer.OnWindowEvent(event); });
+    std::ofstream traceFile;
+    if (options.traceFile) {
+        traceFile.open(*options.traceFile);
+        if (!traceFile) {
+            err << "kestrix-cli: cannot write the trace file " << options.traceFile->string()
+                << "\n";
+            return ExitUsage;
+        }
+    }
     sim::SimHost simHost(std::move(world));
-    platform::Host host{simHost, simHost, simHost, simHost, console, window, simHost.Memory()};
+    // With --trace every kernel, registry and module call passes through the tracer.
+    std::optional<trace::TracingHost> tracing;
+    if (options.traceFile) tracing.emplace(simHost, simHost, simHost, traceFile);
+    platform::Kernel& kernel = tracing ? tracing->Kernel() : simHost;
+    platform::Registry& registry = tracing ? tracing->Registry() : simHost;
+    platform::Modules& modules = tracing ? tracing->Modules() : simHost;
+    platform::Host host{kernel, registry, modules, simHost, console, window, simHost.Memory()};
 
     auto system = std::make_unique<app::System>(host, options.workDir);
     app::UpgradeDialog dialog(*system);

@@ -133,5 +133,19 @@ TEST_F(CliTest, UnknownComboEntryIsNotedAndTheRunGoesOn) {
     EXPECT_EQ(lines.back(), json({{"event", "end"}, {"result", "IDOK"}}));
 }
 
+TEST_F(CliTest, TraceFileGetsOneJsonObjectPerPlatformCall) {
+    const auto trace = dir_ / "trace.jsonl";
+    ASSERT_EQ(Run({"--workdir", dir_.string(), "--trace", trace.string(), "getinfo"}), ExitOk);
+    std::ifstream file(trace);
+    std::vector<std::string> calls;
+    std::string line;
+    while (std::getline(file, line)) calls.push_back(json::parse(line)["call"]);
+    ASSERT_FALSE(calls.empty());
+    EXPECT_EQ(calls.front(), "GetVersion");
+    EXPECT_NE(std::find(calls.begin(), calls.end(), "DeviceIoControl"), calls.end());
+
+    EXPECT_EQ(Run({"--trace", (dir_ / "no-such-dir" / "t.jsonl").string()}), ExitUsage);
+}
+
 }  // namespace
 }  // namespace kestrix::cli
