@@ -57,7 +57,7 @@ struct Request {
 };
 
 class Aspi : public ::testing::Test {
-protected:
+  protected:
     void Use(World world) {
         host_ = std::make_unique<SimHost>(std::move(world));
         module_ = host_->LoadLibraryA("WNASPI32");
@@ -118,7 +118,8 @@ TEST(AspiLibrary, ReferencesCountAndEntriesDieWithTheLibrary) {
     EXPECT_TRUE(host.FreeLibrary(module));
     EXPECT_FALSE(host.FreeLibrary(module));
     EXPECT_EQ(host.CallGetAspi32SupportInfo(support), 0u);
-    EXPECT_TRUE(test::Rejected(host, "GetASPI32SupportInfo called through an entry that is not loaded"));
+    EXPECT_TRUE(
+        test::Rejected(host, "GetASPI32SupportInfo called through an entry that is not loaded"));
 }
 
 TEST_F(Aspi, CompletesOnAnotherThreadAfterTheCallReturns) {
@@ -168,7 +169,8 @@ TEST_F(Aspi, IspCommandsAndTheInformationBlock) {
 }
 
 TEST_F(Aspi, FailingCommandsCompleteWithError) {
-    Use(MeWorld("present", R"(, "faults": {"fail": ["GetIspStatus"], "ispStatus": {"1": "0x33"}})"));
+    Use(MeWorld("present",
+                R"(, "faults": {"fail": ["GetIspStatus"], "ispStatus": {"1": "0x33"}})"));
     Request status(*host_, 1, 0, 0x09, {0x06, 0xB0, 0, 0, 8, 0, 0, 0, 0, 0, 0, 0}, 28);
     EXPECT_EQ(Run(status), aspi::StatusError);
 
@@ -190,8 +192,10 @@ TEST_F(Aspi, MalformedBlocksCompleteAsInvalidAndAreRecorded) {
         {"CDB length", [](Request& r) { r.block[aspi::CdbLengthOffset] = 0; }, "CDB length 0"},
         {"CDB length beyond 16", [](Request& r) { r.block[aspi::CdbLengthOffset] = 17; },
          "CDB length 17"},
-        {"sense length", [](Request& r) { r.block[aspi::SenseLengthOffset] = 250; }, "sense length 250"},
-        {"both directions", [](Request& r) { r.block[aspi::FlagsOffset] = 0x19; }, "data in and out"},
+        {"sense length", [](Request& r) { r.block[aspi::SenseLengthOffset] = 250; },
+         "sense length 250"},
+        {"both directions", [](Request& r) { r.block[aspi::FlagsOffset] = 0x19; },
+         "data in and out"},
         {"buffer not pinned",
          [](Request& r) { core::PutLe32(r.block, aspi::BufferAddressOffset, 0x20); },
          "no data buffer of 40 bytes"},
@@ -212,7 +216,8 @@ TEST_F(Aspi, SendingThroughAnUnloadedLibraryStillCompletes) {
     ASSERT_TRUE(host_->FreeLibrary(module_));
     Request inquiry(*host_, 1, 0, 0x09, {0x12, 0, 0, 0, 0x28, 0}, 40);
     EXPECT_EQ(Run(inquiry), aspi::StatusInvalidCommand);
-    EXPECT_TRUE(test::Rejected(*host_, "SendASPI32Command called through an entry that is not loaded"));
+    EXPECT_TRUE(
+        test::Rejected(*host_, "SendASPI32Command called through an entry that is not loaded"));
 }
 
 TEST(AspiShutdown, TheHostWaitsForPendingCompletions) {
@@ -223,9 +228,9 @@ TEST(AspiShutdown, TheHostWaitsForPendingCompletions) {
         const platform::ProcAddress send =
             host.GetProcAddress(host.LoadLibraryA("WNASPI32"), "SendASPI32Command");
         for (int i = 0; i < 50; ++i) {
-            requests.push_back(std::make_unique<Request>(
-                host, 1, static_cast<std::uint8_t>(i % 2 == 0 ? 0 : 3), 0x09,
-                Bytes{0x12, 0, 0, 0, 0x28, 0}, 40));
+            requests.push_back(
+                std::make_unique<Request>(host, 1, static_cast<std::uint8_t>(i % 2 == 0 ? 0 : 3),
+                                          0x09, Bytes{0x12, 0, 0, 0, 0x28, 0}, 40));
             Request& request = *requests.back();
             (void)host.CallSendAspi32Command(send, request.block,
                                              [&posted](std::span<std::uint8_t>) { ++posted; });

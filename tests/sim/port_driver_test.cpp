@@ -29,7 +29,7 @@ World Win98World(const std::string& firstReaderExtra = "") {
 }
 
 class PortDriver : public ::testing::Test {
-protected:
+  protected:
     void Use(World world, const char* driver = "QXDKPDRV") {
         pins_.clear();  // they belong to the host being replaced
         host_ = std::make_unique<SimHost>(std::move(world));
@@ -74,15 +74,16 @@ TEST_F(PortDriver, CountsDevicesAndSlotsInBothDialects) {
         std::uint8_t count;
     };
     const Case cases[] = {
-        {DialectA, 0x0A, 0, true, 2}, {DialectA, 0x0B, 0, true, 2}, {DialectA, 0x0B, 1, true, 1},
-        {DialectA, 0x0B, 2, false, 0}, {DialectB, 1, 0, true, 2},   {DialectB, 2, 0, true, 2},
+        {DialectA, 0x0A, 0, true, 2},  {DialectA, 0x0B, 0, true, 2}, {DialectA, 0x0B, 1, true, 1},
+        {DialectA, 0x0B, 2, false, 0}, {DialectB, 1, 0, true, 2},    {DialectB, 2, 0, true, 2},
         {DialectB, 2, 1, true, 1},
     };
     for (const Case& c : cases) {
-        SCOPED_TRACE(testing::Message() << "code " << c.code << " function " << c.function
-                                        << " device " << c.device);
+        SCOPED_TRACE(testing::Message()
+                     << "code " << c.code << " function " << c.function << " device " << c.device);
         answer.assign(8, 0xEE);
-        EXPECT_EQ(Send(c.code, test::ShortRequest(c.function, 0, Word(c.device), token)), c.succeeds);
+        EXPECT_EQ(Send(c.code, test::ShortRequest(c.function, 0, Word(c.device), token)),
+                  c.succeeds);
         if (c.succeeds) {
             EXPECT_EQ(answer, (Bytes{c.count, 0, 0, 0, 0, 0, 0, 0}));
         }
@@ -91,7 +92,8 @@ TEST_F(PortDriver, CountsDevicesAndSlotsInBothDialects) {
 }
 
 TEST_F(PortDriver, FaultsReplaceTheReportedCounts) {
-    Use(Win98World(R"(, "faults": {"deviceCount": 200, "slotCount": 6, "fail": ["GetSlotCount#2"]})"));
+    Use(Win98World(
+        R"(, "faults": {"deviceCount": 200, "slotCount": 6, "fail": ["GetSlotCount#2"]})"));
     Bytes answer(8);
     const std::uint32_t token = Pin(answer);
     ASSERT_TRUE(Send(DialectA, test::ShortRequest(0x0A, 0, 0, token)));
@@ -106,8 +108,8 @@ TEST_F(PortDriver, BlockReadsAtTheInformationAddressAnswerTheInformationBlock) {
     for (const std::uint32_t function : {0x01u, 0x1Fu}) {
         SCOPED_TRACE(function);
         Bytes block(512);
-        ASSERT_TRUE(Send(DialectA, test::ShortRequest(function, InfoAddress, Word(1, 1), Pin(block)),
-                         512));
+        ASSERT_TRUE(
+            Send(DialectA, test::ShortRequest(function, InfoAddress, Word(1, 1), Pin(block)), 512));
         const InfoBlock expected = BuildInfoBlock(Win98World().devices[1], false);
         EXPECT_TRUE(std::equal(block.begin(), block.end(), expected.begin()));
     }
@@ -191,13 +193,17 @@ TEST_F(PortDriver, MalformedDialectARequestsFail) {
         const char* reason;
     };
     const Case cases[] = {
-        {"unknown function", test::ShortRequest(0x99, 0, 0, blockToken), "unknown dialect A function 0x99"},
-        {"answer buffer not pinned", test::ShortRequest(0x15, 0, 0, 0x00000010), "no buffer of 1 bytes"},
+        {"unknown function", test::ShortRequest(0x99, 0, 0, blockToken),
+         "unknown dialect A function 0x99"},
+        {"answer buffer not pinned", test::ShortRequest(0x15, 0, 0, 0x00000010),
+         "no buffer of 1 bytes"},
         {"block buffer too small", test::ShortRequest(0x1F, InfoAddress, Word(0, 1), smallToken),
          "no buffer of 512 bytes"},
         {"no blocks", test::ShortRequest(0x1F, InfoAddress, Word(0, 0), blockToken), "of 0 blocks"},
-        {"ISP block of length 0", test::ShortRequest(0x16, 0, 0, blockToken), "WriteIspBlock of length 0"},
-        {"ISP block with mode 2", test::ShortRequest(0x16, 10, Word(0, 2), blockToken), "with mode 2"},
+        {"ISP block of length 0", test::ShortRequest(0x16, 0, 0, blockToken),
+         "WriteIspBlock of length 0"},
+        {"ISP block with mode 2", test::ShortRequest(0x16, 10, Word(0, 2), blockToken),
+         "with mode 2"},
         {"logical unit without a slot", test::ShortRequest(0x15, 0, Word(1, 0, 1), blockToken),
          "logical unit 1 of device 1"},
         {"ISP block before the jump", test::ShortRequest(0x16, 10, 0, blockToken),
@@ -218,10 +224,10 @@ TEST_F(PortDriver, MalformedDialectARequestsFail) {
 TEST_F(PortDriver, DialectBCarriesCdbs) {
     Use(Win98World(), "QX20DISK");
     Bytes info(528);
-    ASSERT_TRUE(Send(DialectB,
-                     test::CdbRequest(1, 0, {0x06, 0x05, 0, 0, 0, 0, 0, 0, 0x80, 0, 0, 0}, 1, 528,
-                                      Pin(info)),
-                     528));
+    ASSERT_TRUE(Send(
+        DialectB,
+        test::CdbRequest(1, 0, {0x06, 0x05, 0, 0, 0, 0, 0, 0, 0x80, 0, 0, 0}, 1, 528, Pin(info)),
+        528));
     const InfoBlock expected = BuildInfoBlock(Win98World().devices[1], false);
     EXPECT_TRUE(std::equal(info.begin(), info.end(), expected.begin()));
 
@@ -233,14 +239,15 @@ TEST_F(PortDriver, DialectBCarriesCdbs) {
 
     // The status answer is 28 bytes long, whatever output length the call names.
     Bytes tooSmall(8);
-    EXPECT_FALSE(Send(DialectB, test::CdbRequest(0, 0, {0x06, 0xB0, 0, 0, 8}, 1, 28, Pin(tooSmall))));
+    EXPECT_FALSE(
+        Send(DialectB, test::CdbRequest(0, 0, {0x06, 0xB0, 0, 0, 8}, 1, 28, Pin(tooSmall))));
     EXPECT_TRUE(test::Rejected(*host_, "no buffer of 28 bytes"));
 
     Bytes image(1024);
     const Bytes data = test::Image(700);
     std::copy(data.begin(), data.end(), image.begin());
-    ASSERT_TRUE(Send(DialectB, test::CdbRequest(0, 0, test::WriteIspCdb(700, 0), 2, 1024, Pin(image)),
-                     1024));
+    ASSERT_TRUE(Send(DialectB,
+                     test::CdbRequest(0, 0, test::WriteIspCdb(700, 0), 2, 1024, Pin(image)), 1024));
     ASSERT_TRUE(Send(DialectB, test::CdbRequest(0, 0, {0x06, 0xB0, 0, 0, 8}, 1, 28, Pin(status))));
     EXPECT_EQ(status[0], 0xA5);
     EXPECT_EQ(host_->ReaderState(0).firmware, data);

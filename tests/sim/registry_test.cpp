@@ -31,7 +31,8 @@ TEST(RegistryKeyParts, PlainAndTrimmed) {
     const Case cases[] = {
         {{'A', 'B', ' ', 'C', 'D', ' ', ' ', ' '}, "AB_CD___", "AB_CD"},
         {{'C', 'A', 'R', 'D', ' ', 'R', 'E', 'A', 'D', 'E', 'R', ' ', ' ', ' ', ' ', ' '},
-         "CARD_READER_____", "CARD_READER"},
+         "CARD_READER_____",
+         "CARD_READER"},
         {{'1', '.', '0', '0'}, "1.00", "1.00"},
         {{' ', ' ', 'X', ' '}, "__X_", "__X"},
         {{' ', ' ', ' ', ' '}, "____", ""},
@@ -82,9 +83,13 @@ TEST(RegistryPublication, EachDriverPublishesItsKeys) {
          {"QXDKPDRV"},
          std::nullopt,
          {PortDriverAKeyText(block, 0), PortDriverAKeyText(block, 1)}},
-        {"the other port driver A", {"ZN_URDR"}, std::nullopt,
+        {"the other port driver A",
+         {"ZN_URDR"},
+         std::nullopt,
          {PortDriverAKeyText(block, 0), PortDriverAKeyText(block, 1)}},
-        {"port driver B", {"QX20DISK"}, std::nullopt,
+        {"port driver B",
+         {"QX20DISK"},
+         std::nullopt,
          {PortDriverBKeyText(block, 0), PortDriverBKeyText(block, 1)}},
         {"ASPI", {}, AspiLibrary::Present, {AspiKeyText(block, 0), AspiKeyText(block, 1)}},
         {"no ASPI library", {}, AspiLibrary::Missing, {}},
@@ -110,7 +115,7 @@ TEST(RegistryPublication, OnlySixSlotsHaveKeys) {
 }
 
 class RegistryReads : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         World world;
         world.devices = {ExampleReader()};
@@ -147,7 +152,8 @@ TEST_F(RegistryReads, NamesIgnoreCaseAndParentKeysExist) {
     std::transform(lower.begin(), lower.end(), lower.begin(),
                    [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
     platform::RegKey key = 0;
-    ASSERT_EQ(host_->RegOpenKeyExA(platform::HkeyLocalMachine, lower, 0, key), platform::ErrorSuccess);
+    ASSERT_EQ(host_->RegOpenKeyExA(platform::HkeyLocalMachine, lower, 0, key),
+              platform::ErrorSuccess);
     Bytes data(5);
     std::uint32_t length = 0;
     EXPECT_EQ(host_->RegQueryValueExA(key, "currentdriveletterassignment", data, length),
@@ -165,7 +171,8 @@ TEST_F(RegistryReads, MissingKeysValuesAndOtherRoots) {
     EXPECT_EQ(host_->RegOpenKeyExA(platform::HkeyLocalMachine, "Enum\\SC", 0, key),
               platform::ErrorFileNotFound);
     EXPECT_EQ(host_->RegOpenKeyExA(0x80000001u, key_, 0, key), platform::ErrorFileNotFound);
-    ASSERT_EQ(host_->RegOpenKeyExA(platform::HkeyLocalMachine, key_, 0, key), platform::ErrorSuccess);
+    ASSERT_EQ(host_->RegOpenKeyExA(platform::HkeyLocalMachine, key_, 0, key),
+              platform::ErrorSuccess);
     Bytes data(5);
     std::uint32_t length = 0;
     EXPECT_EQ(host_->RegQueryValueExA(key, "Other", data, length), platform::ErrorFileNotFound);

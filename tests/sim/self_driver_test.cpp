@@ -14,7 +14,7 @@ constexpr std::uint32_t Status = 0x222008;
 constexpr std::uint32_t Write = 0x22200C;
 
 class SelfDriver : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         host_ = std::make_unique<SimHost>(test::MustParse(
             R"({"os": "win2k", "drivers": ["HVBRDG"], "devices": [{"slots": ["E"]}, {"slots": ["F"]}]})"));
@@ -73,9 +73,11 @@ TEST_F(SelfDriver, MalformedRequestsFail) {
          "request names code"},
         {"unknown code", 0x222010, test::SelfDriverRequest(0x222010, 0, 0, pin_->Token()),
          "unknown control code"},
-        {"no answer buffer", Status, test::SelfDriverRequest(Status, 0, 0, 0x20), "no answer buffer"},
+        {"no answer buffer", Status, test::SelfDriverRequest(Status, 0, 0, 0x20),
+         "no answer buffer"},
         {"block of length 0", Write, test::SelfDriverRequest(Write, 0, 0, 0), "of length 0"},
-        {"block beyond 64 KiB", Write, test::SelfDriverRequest(Write, 65537, 0, 0), "of length 65537"},
+        {"block beyond 64 KiB", Write, test::SelfDriverRequest(Write, 65537, 0, 0),
+         "of length 65537"},
         {"mode 2", Write, test::SelfDriverRequest(Write, 10, 2, 0), "with mode 2"},
         {"block before the jump", Write, test::SelfDriverRequest(Write, 10, 0, 0),
          "while no ISP loader runs"},
