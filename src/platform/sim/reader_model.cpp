@@ -32,7 +32,8 @@ InfoBlock ReaderModel::InfoAnswer() const {
 }
 
 std::array<std::uint8_t, InquiryAnswerSize> ReaderModel::InquiryAnswer() const {
-    return BuildInquiry({config_.inquiryVendor, config_.inquiryProduct, config_.inquiryRevision, true});
+    return BuildInquiry(
+        {config_.inquiryVendor, config_.inquiryProduct, config_.inquiryRevision, true});
 }
 
 bool ReaderModel::ReadBlocks(std::uint32_t address, std::uint32_t count,

@@ -58,6 +58,8 @@ World DemoWorld() {
     world.drives = {'C', 'D'};
     Reader reader;
     reader.slots = {'E'};
+    // The family of the firmware file the demo configuration names (FW2035.BIN).
+    reader.hardwareCode = {0x20, 0x35, 0x41};
     world.devices.push_back(reader);
     FillWorldDefaults(world);
     return world;

@@ -117,7 +117,7 @@ struct WorldLoadResult {
 // ("firmwareFile") are found next to it.
 [[nodiscard]] WorldLoadResult ParseWorld(std::string_view json, std::string_view sourceName);
 
-// Windows XP with one reader on E: and a hard disk on C:.
+// Windows XP with one reader on E: (hardware code 20 35 41) and disks on C: and D:.
 [[nodiscard]] World DemoWorld();
 
 // GetVersion values of the systems a world may name.
