@@ -123,19 +123,26 @@ TEST(WorldParser, ReaderKeys) {
 }
 
 TEST(WorldParser, ReadersWithoutLettersOrAddressesGetFreeOnes) {
-    const World world = MustParse(R"({"drives": ["C", "E"],
-        "devices": [{}, {"slots": ["F", "G"]}, {}]})");
-    ASSERT_EQ(world.devices.size(), 3u);
+    const World world = MustParse(R"({"drives": ["C", "E"], "aspi": {},
+        "devices": [{}, {"slots": ["F", "G"]}, {"aspi": {"adapter": 1, "targets": [4]}}, {}]})");
+    ASSERT_EQ(world.devices.size(), 4u);
     // Defaults start at E: and skip the letters in use.
     EXPECT_EQ(world.devices[0].slots, std::vector<char>{'H'});
     EXPECT_EQ(world.devices[2].slots, std::vector<char>{'I'});
     // Distinct serial numbers, so that discovery keeps the readers apart.
     EXPECT_EQ(world.devices[0].serial, "000000000001");
     EXPECT_EQ(world.devices[2].serial, "000000000003");
-    // ASPI targets follow one another on adapter 0, one per slot.
-    EXPECT_EQ(world.devices[0].aspi->targets, std::vector<std::uint8_t>{0});
-    EXPECT_EQ(world.devices[1].aspi->targets, (std::vector<std::uint8_t>{1, 2}));
-    EXPECT_EQ(world.devices[2].aspi->targets, std::vector<std::uint8_t>{3});
+    // Through ASPI each reader is an adapter of its own, its slots targets 0, 1, ...;
+    // defaults skip the adapters that worlds name, and enough adapters are reported.
+    const auto address = [&](std::size_t i) {
+        return std::pair(world.devices[i].aspi->adapter, world.devices[i].aspi->targets);
+    };
+    using Address = std::pair<std::uint8_t, std::vector<std::uint8_t>>;
+    EXPECT_EQ(address(0), (Address{0, {0}}));
+    EXPECT_EQ(address(1), (Address{2, {0, 1}}));
+    EXPECT_EQ(address(2), (Address{1, {4}}));
+    EXPECT_EQ(address(3), (Address{3, {0}}));
+    EXPECT_EQ(world.aspi->adapters, 4);
 }
 
 TEST(WorldParser, FirmwareFileIsReadNextToTheWorldFile) {

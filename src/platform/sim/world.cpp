@@ -78,25 +78,26 @@ void FillWorldDefaults(World& world) {
         used.insert(next);
     }
 
-    // Readers without an ASPI address follow one another on adapter 0, one target per slot,
-    // after the targets that worlds give explicitly.
-    std::set<std::pair<std::uint8_t, std::uint8_t>> taken;
+    // Through ASPI a reader is a host adapter of its own with its slots as targets 0, 1, ...
+    // Readers without an address take the next adapters that no address names.
+    std::set<std::uint8_t> adaptersInUse;
     for (const Reader& reader : world.devices) {
-        if (!reader.aspi) continue;
-        for (const std::uint8_t target : reader.aspi->targets)
-            taken.insert({reader.aspi->adapter, target});
+        if (reader.aspi) adaptersInUse.insert(reader.aspi->adapter);
     }
-    std::uint8_t target = 0;
+    std::uint8_t adapter = 0;
     for (Reader& reader : world.devices) {
         if (reader.aspi) continue;
+        if (adaptersInUse.size() > 0xFF) break;  // every adapter number is taken
+        while (adaptersInUse.count(adapter) != 0) ++adapter;
         AspiAddress address;
-        for (std::size_t slot = 0; slot < reader.slots.size(); ++slot) {
-            while (target < MaxAspiTarget + 1 && taken.count({0, target}) != 0) ++target;
-            if (target > MaxAspiTarget) break;
-            address.targets.push_back(target);
-            taken.insert({0, target});
-        }
+        address.adapter = adapter;
+        for (std::size_t slot = 0; slot < reader.slots.size() && slot <= MaxAspiTarget; ++slot)
+            address.targets.push_back(static_cast<std::uint8_t>(slot));
         reader.aspi = address;
+        adaptersInUse.insert(adapter);
+    }
+    if (world.aspi && !world.aspi->adaptersGiven && !adaptersInUse.empty()) {
+        world.aspi->adapters = static_cast<std::uint8_t>(*adaptersInUse.rbegin() + 1);
     }
 }
 

@@ -93,6 +93,7 @@ enum class AspiLibrary { Present, Missing, NoGetSupportInfo, NoSendCommand };
 struct AspiConfig {
     AspiLibrary library = AspiLibrary::Present;
     std::uint8_t adapters = 1;
+    bool adaptersGiven = false;  // else: enough adapters for every reader's address
     std::uint8_t status = 1;
 };
 

@@ -394,7 +394,10 @@ class WorldParser {
                  return true;
              }},
             {"adapters",
-             [&](const json& v, const std::string& p) { return ReadByte(v, p, config.adapters); }},
+             [&](const json& v, const std::string& p) {
+                 config.adaptersGiven = true;
+                 return ReadByte(v, p, config.adapters);
+             }},
             {"status",
              [&](const json& v, const std::string& p) { return ReadByte(v, p, config.status); }},
         };
