@@ -9,6 +9,7 @@
 #include "cli/cli_options.h"
 #include "cli/event_printer.h"
 #include "cli/state_json.h"
+#include "cli/world_choice.h"
 #include "platform/sim/sim_host.h"
 #include "platform/sim/world.h"
 #include "platform/window_model.h"
@@ -69,15 +70,12 @@ int RunCli(const std::vector<std::string>& arguments, std::ostream& out, std::os
     }
     const CliOptions& options = *parsed.options;
 
-    sim::World world = sim::DemoWorld();
-    if (options.worldFile) {
-        sim::WorldLoadResult loaded = sim::LoadWorldFile(*options.worldFile);
-        if (!loaded.world) {
-            err << "kestrix-cli: " << loaded.error << "\n";
-            return ExitUsage;
-        }
-        world = std::move(*loaded.world);
+    sim::WorldLoadResult loaded = ChooseWorld(options.worldFile);
+    if (!loaded.world) {
+        err << "kestrix-cli: " << loaded.error << "\n";
+        return ExitUsage;
     }
+    sim::World world = std::move(*loaded.world);
 
     EventPrinter printer(out, options.json);
     PrinterConsole console(printer);
