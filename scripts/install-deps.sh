@@ -2,7 +2,8 @@
 # Installs what building and testing Kestrix needs on a Debian machine. Safe to run again.
 set -euo pipefail
 packages=(cmake ninja-build g++ clang libclang-rt-14-dev googletest libgtest-dev libgmock-dev
-          libbenchmark-dev nlohmann-json3-dev)
+          libbenchmark-dev nlohmann-json3-dev
+          qt6-base-dev)
 missing=()
 for p in "${packages[@]}"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
