@@ -170,13 +170,11 @@ void SimHost::Sleep(std::uint32_t milliseconds) {
         sleeps_.push_back(milliseconds);
         realTime = machine_.GetWorld().realTime;
     }
-    // Simulated time passes at once, but the thread still gives way so that a polling loop
-    // lets the ASPI completion run.
-    if (realTime) {
-        std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds));
-    } else {
-        std::this_thread::yield();
-    }
+    if (realTime) std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds));
+    // ASPI requests complete while their sender sleeps: each request sent before this sleep
+    // has completed, on the completion thread, when it returns. A polling loop therefore sees
+    // its request done after exactly one sleep, and traces do not depend on thread timing.
+    WaitForAspiIdle();
 }
 
 // Registry ----------------------------------------------------------------------------------
@@ -311,10 +309,11 @@ void SimHost::AspiWorker() {
         AspiJob job;
         {
             std::unique_lock lock(queueMutex_);
-            queueChanged_.wait(lock, [this] { return stopping_ || !queue_.empty(); });
+            queueChanged_.wait(lock, [this] { return stopping_ || released_ > 0; });
             if (queue_.empty()) return;  // stopping, nothing left
             job = std::move(queue_.front());
             queue_.pop_front();
+            if (released_ > 0) --released_;
         }
         {
             std::lock_guard lock(mutex_);
@@ -335,6 +334,9 @@ void SimHost::AspiWorker() {
 
 void SimHost::WaitForAspiIdle() {
     std::unique_lock lock(queueMutex_);
+    if (inFlight_ == 0) return;
+    released_ = queue_.size();
+    queueChanged_.notify_all();
     queueChanged_.wait(lock, [this] { return inFlight_ == 0; });
 }
 

@@ -94,7 +94,7 @@ class SimHost : public platform::Kernel,
     [[nodiscard]] std::vector<std::string> Rejections() const;
     // The registry values the drivers and the world publish, by key text.
     [[nodiscard]] std::map<std::string, std::map<std::string, std::string>> RegistryValues() const;
-    // Blocks until every ASPI request sent so far has completed and been posted.
+    // Lets every ASPI request sent so far complete and blocks until each has been posted.
     void WaitForAspiIdle();
 
   private:
@@ -132,6 +132,7 @@ class SimHost : public platform::Kernel,
     std::mutex queueMutex_;
     std::condition_variable queueChanged_;
     std::deque<AspiJob> queue_;
+    std::size_t released_ = 0;  // queued requests that may complete now
     std::size_t inFlight_ = 0;
     bool stopping_ = false;
     std::thread worker_;
