@@ -27,15 +27,15 @@ Qt::Alignment HorizontalAlignment(TextAlign align) {
     return Qt::AlignLeft;
 }
 
-QWidget* CreateControl(QWidget& parent, const ControlSpec& spec) {
-    const QString caption = QString::fromLatin1(spec.caption);
-    switch (spec.kind) {
+QWidget* CreateControl(QWidget& parent, const ControlTemplate& entry) {
+    const QString caption = QString::fromLatin1(entry.caption);
+    switch (entry.kind) {
         case ControlKind::PushButton: {
             auto* button = new QPushButton(caption, &parent);
             // No push button is a default button: Enter goes to the dialog.
             button->setAutoDefault(false);
             button->setDefault(false);
-            button->setFocusPolicy(spec.tabStop ? Qt::StrongFocus : Qt::ClickFocus);
+            button->setFocusPolicy(entry.tabStop ? Qt::StrongFocus : Qt::ClickFocus);
             return button;
         }
         case ControlKind::Static: {
@@ -43,9 +43,9 @@ QWidget* CreateControl(QWidget& parent, const ControlSpec& spec) {
             label->setTextFormat(Qt::PlainText);
             label->setText(caption);
             // Static texts start at the top and break lines at line feeds and at word ends.
-            label->setAlignment(HorizontalAlignment(spec.align) | Qt::AlignTop);
-            label->setWordWrap(spec.align == TextAlign::Left);
-            if (spec.sunken) {
+            label->setAlignment(HorizontalAlignment(entry.align) | Qt::AlignTop);
+            label->setWordWrap(entry.align == TextAlign::Left);
+            if (entry.sunken) {
                 label->setFrameStyle(QFrame::Panel | QFrame::Sunken);
                 label->setMargin(2);
             }
@@ -54,7 +54,7 @@ QWidget* CreateControl(QWidget& parent, const ControlSpec& spec) {
         case ControlKind::Edit: {
             auto* edit = new QLineEdit(&parent);
             edit->setReadOnly(true);
-            edit->setAlignment(HorizontalAlignment(spec.align) | Qt::AlignVCenter);
+            edit->setAlignment(HorizontalAlignment(entry.align) | Qt::AlignVCenter);
             return edit;
         }
         case ControlKind::ComboBox: {
@@ -80,22 +80,22 @@ QWidget* CreateControl(QWidget& parent, const ControlSpec& spec) {
 
 }  // namespace
 
-std::map<int, QWidget*> BuildControls(QWidget& parent, const DialogSpec& dialog,
+std::map<int, QWidget*> BuildControls(QWidget& parent, const DialogTemplate& dialog,
                                       const DialogUnits& units) {
     std::map<int, QWidget*> byId;
     std::vector<QWidget*> frames;
-    for (const ControlSpec& spec : dialog.controls) {
-        QWidget* control = CreateControl(parent, spec);
-        QRect rect = units.Rect(spec);
+    for (const ControlTemplate& entry : dialog.controls) {
+        QWidget* control = CreateControl(parent, entry);
+        QRect rect = units.Rect(entry);
         // A drop-down list's template height includes the opened list; the closed box is as
         // high as the font needs.
-        if (spec.kind == ControlKind::ComboBox) rect.setHeight(control->sizeHint().height());
+        if (entry.kind == ControlKind::ComboBox) rect.setHeight(control->sizeHint().height());
         control->setGeometry(rect);
-        control->setVisible(spec.visible);
-        if (spec.kind == ControlKind::GroupBox) frames.push_back(control);
-        if (spec.id != NoControlId) {
-            control->setObjectName(QStringLiteral("control%1").arg(spec.id));
-            byId[spec.id] = control;
+        control->setVisible(entry.visible);
+        if (entry.kind == ControlKind::GroupBox) frames.push_back(control);
+        if (entry.id != NoControlId) {
+            control->setObjectName(QStringLiteral("control%1").arg(entry.id));
+            byId[entry.id] = control;
         }
     }
     // Frames only draw around the controls they group: keep them beneath, out of the way of

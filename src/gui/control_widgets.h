@@ -11,7 +11,7 @@ namespace kestrix::gui {
 
 // Creates the controls of `dialog` as children of `parent`, placed and shown as the template
 // says. Returns the controls that have an id, by id.
-[[nodiscard]] std::map<int, QWidget*> BuildControls(QWidget& parent, const DialogSpec& dialog,
+[[nodiscard]] std::map<int, QWidget*> BuildControls(QWidget& parent, const DialogTemplate& dialog,
                                                     const DialogUnits& units);
 
 // A control's text (a label's text, an edit's contents, a button's or a frame's caption).

@@ -13,7 +13,7 @@ enum class TextAlign { Left, Centre, Right };
 inline constexpr int NoControlId = -1;
 
 // One control of a dialog template: position and size in dialog units.
-struct ControlSpec {
+struct ControlTemplate {
     int id = NoControlId;
     ControlKind kind = ControlKind::Static;
     const char* caption = "";
@@ -27,16 +27,16 @@ struct ControlSpec {
     bool tabStop = false;  // push buttons only: reachable with the Tab key
 };
 
-struct DialogSpec {
+struct DialogTemplate {
     const char* caption = "";
     int width = 0;
     int height = 0;
-    std::span<const ControlSpec> controls;  // in template order
+    std::span<const ControlTemplate> controls;  // in template order
 };
 
 // The main dialog (template 102) and the status dialog (template 131).
-[[nodiscard]] DialogSpec MainDialogSpec();
-[[nodiscard]] DialogSpec StatusDialogSpec();
+[[nodiscard]] DialogTemplate MainDialogTemplate();
+[[nodiscard]] DialogTemplate StatusDialogTemplate();
 
 // Id of the status dialog's working progress bar, laid over its placeholder control.
 inline constexpr int WorkingProgressBarId = 333;

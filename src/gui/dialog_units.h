@@ -17,7 +17,7 @@ struct DialogUnits {
 
     [[nodiscard]] int X(int units) const { return Scale(units, baseX, 4); }
     [[nodiscard]] int Y(int units) const { return Scale(units, baseY, 8); }
-    [[nodiscard]] QRect Rect(const ControlSpec& control) const {
+    [[nodiscard]] QRect Rect(const ControlTemplate& control) const {
         return {X(control.x), Y(control.y), X(control.width), Y(control.height)};
     }
 

@@ -17,12 +17,12 @@ constexpr int MainDialogFontPoints = 10;
 MainDialogWidget::MainDialogWidget()
     : QDialog(nullptr, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                            Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint) {
-    const DialogSpec spec = MainDialogSpec();
+    const DialogTemplate entry = MainDialogTemplate();
     setFont(DialogFont(MainDialogFontFamily, MainDialogFontPoints));
-    setWindowTitle(QString::fromLatin1(spec.caption));
+    setWindowTitle(QString::fromLatin1(entry.caption));
     const DialogUnits units = DialogUnits::ForFont(font());
-    setFixedSize(units.X(spec.width), units.Y(spec.height));
-    controls_ = BuildControls(*this, spec, units);
+    setFixedSize(units.X(entry.width), units.Y(entry.height));
+    controls_ = BuildControls(*this, entry, units);
 }
 
 QWidget* MainDialogWidget::Control(int controlId) const {

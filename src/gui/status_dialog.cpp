@@ -14,13 +14,13 @@ constexpr int StatusDialogFontPoints = 10;
 
 StatusDialog::StatusDialog(QWidget* owner)
     : QDialog(owner, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint) {
-    const DialogSpec spec = StatusDialogSpec();
+    const DialogTemplate entry = StatusDialogTemplate();
     setFont(DialogFont(StatusDialogFontFamily, StatusDialogFontPoints));
-    setWindowTitle(QString::fromLatin1(spec.caption));
+    setWindowTitle(QString::fromLatin1(entry.caption));
     setModal(false);
     const DialogUnits units = DialogUnits::ForFont(font());
-    setFixedSize(units.X(spec.width), units.Y(spec.height));
-    controls_ = BuildControls(*this, spec, units);
+    setFixedSize(units.X(entry.width), units.Y(entry.height));
+    controls_ = BuildControls(*this, entry, units);
 
     // The working bar covers the placeholder exactly; only the working bar ever moves.
     bar_ = new QProgressBar(this);
