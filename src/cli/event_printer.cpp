@@ -10,7 +10,7 @@ namespace kestrix::cli {
 namespace {
 
 using Kind = platform::WindowEvent::Kind;
-using nlohmann::json;
+using json = nlohmann::ordered_json;
 
 const char* IconName(platform::MessageIcon icon) {
     switch (icon) {

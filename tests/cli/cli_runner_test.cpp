@@ -82,6 +82,11 @@ TEST_F(CliTest, RefusedSystemShowsOneBoxAndEndsTheDialog) {
     ASSERT_EQ(
         Run({"--world", world.string(), "--workdir", dir_.string(), "--json", "getinfo", "close"}),
         ExitOk);
+    // Keys stand in the documented order, "event" first.
+    EXPECT_EQ(out_.str(),
+              "{\"event\":\"messagebox\",\"caption\":\"kestrix-upgrade\",\"icon\":\"none\","
+              "\"text\":\"This program must run under win9x or WinMe or Win2K or WinXP\"}\n"
+              "{\"event\":\"end\",\"result\":\"IDCANCEL\"}\n");
     const auto lines = JsonLines();
     ASSERT_EQ(lines.size(), 2u) << out_.str();
     EXPECT_EQ(lines[0],
