@@ -2,6 +2,7 @@
 // simulated host with its sleeps not slept.
 #include <benchmark/benchmark.h>
 
+#include <algorithm>
 #include <memory>
 
 #include "app/system.h"
@@ -59,10 +60,8 @@ void BM_DiscoverTenReaders(benchmark::State& state) {
     platform::WindowModel window;
     platform::Host host{simHost, simHost, simHost, simHost, console, window, simHost.Memory()};
     auto system = std::make_unique<app::System>(host, ".");
-    const char identity[] = "        USB Reader      01.A";
-    for (std::size_t i = 0; i < system->deviceConfig.inquiryIdentityFa.size(); ++i) {
-        system->deviceConfig.inquiryIdentityFa[i] = static_cast<std::uint8_t>(identity[i]);
-    }
+    std::copy(sim::DefaultReaderInquiry.begin(), sim::DefaultReaderInquiry.end(),
+              system->deviceConfig.inquiryIdentityFa.begin());
     system->app.osKind = row.kind;
     system->app.selfDriverSel = row.selfDriverSel;
     system->app.driverFileName = row.driver;

@@ -1,5 +1,6 @@
 // Any 528-byte device information answer, delivered by a reader on any transport row,
 // must yield a record and a report without a crash.
+#include <algorithm>
 #include <array>
 #include <cstddef>
 #include <cstdint>
@@ -59,11 +60,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     platform::WindowModel window;
     platform::Host host{simHost, simHost, simHost, simHost, console, window, simHost.Memory()};
     auto system = std::make_unique<app::System>(host, "/nonexistent");
-    // Accept the default reader's inquiry identity: blank vendor, product "USB Reader".
-    const char identity[] = "        USB Reader      01.A";
-    for (std::size_t i = 0; i < system->deviceConfig.inquiryIdentityFa.size(); ++i) {
-        system->deviceConfig.inquiryIdentityFa[i] = static_cast<std::uint8_t>(identity[i]);
-    }
+    // Accept the default reader's inquiry identity.
+    std::copy(sim::DefaultReaderInquiry.begin(), sim::DefaultReaderInquiry.end(),
+              system->deviceConfig.inquiryIdentityFa.begin());
     system->app.osKind = row.kind;
     system->app.selfDriverSel = row.selfDriver ? 1 : 0;
     system->app.driverFileName = row.driver;

@@ -64,6 +64,10 @@ struct AspiAddress {
 
 // One card reader: its identity, the drive letter of each slot, where ASPI reaches it, the
 // firmware it holds and the faults to rehearse.
+// What a reader with the default identity answers in INQUIRY bytes 8 to 35: a blank vendor,
+// the product "USB Reader" and the revision "01.A".
+inline constexpr std::string_view DefaultReaderInquiry = "        USB Reader      01.A";
+
 struct Reader {
     std::uint16_t vid = 0x4B58;
     std::uint16_t pid = 0x0101;
